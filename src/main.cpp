@@ -1,0 +1,58 @@
+#include "main.h"
+#include "x86.h"
+
+#include <errno.h>
+#include <getopt.h>
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+const struct option long_options[] = {
+    {"help",    no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr,   0,           nullptr, 0  },
+};
+
+const char usage_text[] = "Usage: %s [options]\n"
+                          "\n"
+                          "Options:\n"
+                          "  -h, --help               print this help message\n"
+                          "  -V, --version            print program version\n";
+
+const char version_text[] = "tessivane 16";
+
+const char stray_operand_text[] = "%s: unexpected position parameter\n";
+
+// Standard output is buffered, so a write that failed (a full disk, a closed descriptor) may only
+// show when it is flushed: flush it here, before the process ends, and turn a failure into status
+// 1 rather than report success for a line that never arrived.
+int finish_output(const char *name, int status) {
+    if (fflush(stdout) == 0 && !ferror(stdout))
+        return status;
+    const int error = errno;
+    fprintf(stderr, "%s: write error: %s\n", name, strerror(error));
+    return 1;
+}
+
+} // namespace
+
+int tessivane_main(int argc, char *argv[]) {
+    // A process started with an empty argument vector has no name of its own.
+    const char *name = argc > 0 && argv[0] != nullptr ? argv[0] : "tessivane";
+
+    for (;;) {
+        switch (getopt_long(argc, argv, "hV", long_options, nullptr)) {
+        case 'h': printf(usage_text, name); return finish_output(name, 0);
+        case 'V': puts(version_text); return finish_output(name, 0);
+        case '?': fprintf(stderr, usage_text, name); return 1;
+        case -1:
+            if (optind == argc)
+                return finish_output(name, print_flags());
+            fprintf(stderr, stray_operand_text, name);
+            fprintf(stderr, usage_text, name);
+            return 1;
+        default: break;
+        }
+    }
+}

@@ -1,0 +1,30 @@
+#ifndef TESSIVANE_X86_INTERNAL_H
+#define TESSIVANE_X86_INTERNAL_H
+
+// The feature report's own routines, declared for x86.cpp and its tests only.
+
+#include <stdint.h>
+#include <stdio.h>
+
+// Every CPUID execution goes through a routine of this type: EAX = leaf and ECX = subleaf in,
+// EAX, EBX, ECX and EDX out, in that order. The shipped program has exactly one, execute_cpuid,
+// which runs the instruction and keeps no state. The report and the range checks take it as an
+// argument, so that tests can hand the same code a fake processor (any register values, junk
+// beyond the top of a range included) and record which queries ran; print_flags() passes the
+// real one.
+typedef void cpuid_fn(uint32_t leaf, uint32_t subleaf, uint32_t regs[4]);
+
+void execute_cpuid(uint32_t leaf, uint32_t subleaf, uint32_t regs[4]);
+
+// Read a leaf only when its range reaches it: 1 and the registers stored into each non-null
+// location, or 0 with every location left as it was. run_cpuid is for leaves without subleaves
+// and clears ECX for them.
+int run_cpuid(cpuid_fn *cpuid, uint32_t leaf, uint32_t *eax, uint32_t *ebx, uint32_t *ecx,
+              uint32_t *edx);
+int run_cpuid_count(cpuid_fn *cpuid, uint32_t leaf, uint32_t subleaf, uint32_t *eax, uint32_t *ebx,
+                    uint32_t *ecx, uint32_t *edx);
+
+// The report line of the processor behind cpuid, written to out. Returns 0.
+int print_flags(FILE *out, cpuid_fn *cpuid);
+
+#endif
