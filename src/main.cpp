@@ -8,11 +8,13 @@
 
 namespace {
 
+// clang-format off
 const struct option long_options[] = {
     {"help",    no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr,   0,           nullptr, 0  },
 };
+// clang-format on
 
 const char usage_text[] = "Usage: %s [options]\n"
                           "\n"

@@ -40,6 +40,7 @@ struct flag_info {
 
 // Sorted by name in strcmp order, which is the order of the report. A name announced by two
 // bits has two adjacent rows.
+// clang-format off
 constexpr flag_info flags[] = {
     {"3dnow",               CHECK_EXT1_EDX,       0x80000000}, // bit 31
     {"3dnowext",            CHECK_EXT1_EDX,       0x40000000}, // bit 30
@@ -93,6 +94,7 @@ constexpr flag_info flags[] = {
     {"xop",                 CHECK_EXT1_ECX,       0x00000800}, // bit 11
     {nullptr,               CHECK_SENTINEL,       0         },
 };
+// clang-format on
 
 // Checks of the table made when it is compiled.
 

@@ -132,27 +132,27 @@ TEST(CommandLine, BehaviourTable) {
         std::vector<std::string> args;
         Outcome expected;
     } cases[] = {
-        {{},               {report, "", 0}                                                   },
-        {{"--"},           {report, "", 0}                                                   },
-        {{"-h"},           {usage(n), "", 0}                                                 },
-        {{"--help"},       {usage(n), "", 0}                                                 },
-        {{"-V"},           {"tessivane 16\n", "", 0}                                         },
-        {{"--version"},    {"tessivane 16\n", "", 0}                                         },
-        {{"-hV"},          {usage(n), "", 0}                                                 },
-        {{"-Vh"},          {"tessivane 16\n", "", 0}                                         },
-        {{"-V", "--help"}, {"tessivane 16\n", "", 0}                                         },
-        {{"-h", "-x"},     {usage(n), "", 0}                                                 },
-        {{"-x"},           {"", diagnostic(n, "invalid option -- 'x'") + usage(n), 1}        },
-        {{"-x", "-h"},     {"", diagnostic(n, "invalid option -- 'x'") + usage(n), 1}        },
-        {{"--bogus"},      {"", diagnostic(n, "unrecognized option '--bogus'") + usage(n), 1}},
+        {{}, {report, "", 0}},
+        {{"--"}, {report, "", 0}},
+        {{"-h"}, {usage(n), "", 0}},
+        {{"--help"}, {usage(n), "", 0}},
+        {{"-V"}, {"tessivane 16\n", "", 0}},
+        {{"--version"}, {"tessivane 16\n", "", 0}},
+        {{"-hV"}, {usage(n), "", 0}},
+        {{"-Vh"}, {"tessivane 16\n", "", 0}},
+        {{"-V", "--help"}, {"tessivane 16\n", "", 0}},
+        {{"-h", "-x"}, {usage(n), "", 0}},
+        {{"-x"}, {"", diagnostic(n, "invalid option -- 'x'") + usage(n), 1}},
+        {{"-x", "-h"}, {"", diagnostic(n, "invalid option -- 'x'") + usage(n), 1}},
+        {{"--bogus"}, {"", diagnostic(n, "unrecognized option '--bogus'") + usage(n), 1}},
         {{"--help=yes"},
-         {"", diagnostic(n, "option '--help' doesn't allow an argument") + usage(n), 1}      },
+         {"", diagnostic(n, "option '--help' doesn't allow an argument") + usage(n), 1}},
         {{"--version=16"},
-         {"", diagnostic(n, "option '--version' doesn't allow an argument") + usage(n), 1}   },
-        {{"word"},         {"", stray + usage(n), 1}                                         },
-        {{"--", "word"},   {"", stray + usage(n), 1}                                         },
-        {{"--", "-h"},     {"", stray + usage(n), 1}                                         },
-        {{"-"},            {"", stray + usage(n), 1}                                         },
+         {"", diagnostic(n, "option '--version' doesn't allow an argument") + usage(n), 1}},
+        {{"word"}, {"", stray + usage(n), 1}},
+        {{"--", "word"}, {"", stray + usage(n), 1}},
+        {{"--", "-h"}, {"", stray + usage(n), 1}},
+        {{"-"}, {"", stray + usage(n), 1}},
     };
     for (const auto &c : cases) {
         std::string shown;
@@ -215,12 +215,12 @@ TEST(CommandLine, FailedWritesAreReported) {
         Stdout mode;
         const char *reason;
     } cases[] = {
-        {{},            Stdout::DevFull, "No space left on device"},
-        {{"-h"},        Stdout::DevFull, "No space left on device"},
-        {{"-V"},        Stdout::DevFull, "No space left on device"},
-        {{},            Stdout::Closed,  "Bad file descriptor"    },
-        {{"--help"},    Stdout::Closed,  "Bad file descriptor"    },
-        {{"--version"}, Stdout::Closed,  "Bad file descriptor"    },
+        {{}, Stdout::DevFull, "No space left on device"},
+        {{"-h"}, Stdout::DevFull, "No space left on device"},
+        {{"-V"}, Stdout::DevFull, "No space left on device"},
+        {{}, Stdout::Closed, "Bad file descriptor"},
+        {{"--help"}, Stdout::Closed, "Bad file descriptor"},
+        {{"--version"}, Stdout::Closed, "Bad file descriptor"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args) +

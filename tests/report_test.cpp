@@ -20,6 +20,7 @@ struct Announcement {
     int bit;
 };
 
+// clang-format off
 const Announcement manual[] = {
     {"3dnow",               0x80000001, 0, EDX, 31},
     {"3dnowext",            0x80000001, 0, EDX, 30},
@@ -72,6 +73,7 @@ const Announcement manual[] = {
     {"vpclmulqdq",          7,          0, ECX, 10},
     {"xop",                 0x80000001, 0, ECX, 11},
 };
+// clang-format on
 
 // The line for a list of names, each after one space.
 std::string line(const std::vector<std::string> &names) {
@@ -97,8 +99,8 @@ TEST(Report, EachBitGivesExactlyItsNames) {
         cpu.bit(row.leaf, row.subleaf, row.reg, row.bit);
         // Leaf 1 EDX bit 25 is SSE, which brings the MMX extensions too: one bit, two names.
         const auto expected = names_where([&](const Announcement &other) {
-            return other.leaf == row.leaf && other.subleaf == row.subleaf &&
-                   other.reg == row.reg && other.bit == row.bit;
+            return other.leaf == row.leaf && other.subleaf == row.subleaf && other.reg == row.reg &&
+                   other.bit == row.bit;
         });
         EXPECT_EQ(report(cpu), line(expected));
     }
@@ -126,37 +128,60 @@ const Regs ones{0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
 TEST(Report, EdgeCases) {
     const ReportCase cases[] = {
         {"every bit clear", all_clear(), {}},
-        {"MMX, SSE and SSE2 of leaf 1", all_clear().bit(1, 0, EDX, 23).bit(1, 0, EDX, 25).bit(1, 0, EDX, 26),
+        {"MMX, SSE and SSE2 of leaf 1",
+         all_clear().bit(1, 0, EDX, 23).bit(1, 0, EDX, 25).bit(1, 0, EDX, 26),
          {"mmx", "mmxext", "sse", "sse2"}},
-        {"both MMX-extension bits", all_clear().bit(0x80000001, 0, EDX, 22).bit(1, 0, EDX, 25),
+        {"both MMX-extension bits",
+         all_clear().bit(0x80000001, 0, EDX, 22).bit(1, 0, EDX, 25),
          {"mmxext", "sse"}},
         {"both POPCNT bits", all_clear().bit(0x80000001, 0, ECX, 5).bit(1, 0, ECX, 23), {"popcnt"}},
         {"only the first row of a pair", all_clear().bit(0x80000001, 0, ECX, 5), {"popcnt"}},
         {"only the second row of a pair", all_clear().bit(1, 0, ECX, 23), {"popcnt"}},
         {"standard range stops below leaf 7",
-         FakeCpu(6, 0x80000001, 0xC0000001).set(1, 0, {0, 0, 1, 0}).set(0x80000001, 0, {}).set(0xC0000001, 0, {}),
+         FakeCpu(6, 0x80000001, 0xC0000001)
+             .set(1, 0, {0, 0, 1, 0})
+             .set(0x80000001, 0, {})
+             .set(0xC0000001, 0, {}),
          {"sse3"}},
         {"standard range reaches only its base",
-         FakeCpu(0, 0x80000001, 0xC0000001).set(0x80000001, 0, {}).set(0xC0000001, 0, {}), {}},
+         FakeCpu(0, 0x80000001, 0xC0000001).set(0x80000001, 0, {}).set(0xC0000001, 0, {}),
+         {}},
         {"no extended range: MMX extensions and POPCNT only through leaf 1",
          FakeCpu(7, 0x80000000, 0xC0000001)
-             .set(1, 0, {0, 0, 1u << 23, 1u << 25}).set(7, 0, {}).set(7, 1, {}).set(0xC0000001, 0, {}),
+             .set(1, 0, {0, 0, 1u << 23, 1u << 25})
+             .set(7, 0, {})
+             .set(7, 1, {})
+             .set(0xC0000001, 0, {}),
          {"mmxext", "popcnt", "sse"}},
         {"leaf 7 reports no subleaf 1, which is read all the same",
-         all_clear().set(7, 0, {0, 0, 0, 0}).bit(7, 1, EAX, 4).bit(7, 1, EAX, 5), {"avx512_bf16", "avx_vnni"}},
+         all_clear().set(7, 0, {0, 0, 0, 0}).bit(7, 1, EAX, 4).bit(7, 1, EAX, 5),
+         {"avx512_bf16", "avx_vnni"}},
         {"Centaur range present, extended range ending at 0x80000008",
          FakeCpu(7, 0x80000008, 0xC0000001)
-             .set(1, 0, {}).set(7, 0, {}).set(7, 1, {}).set(0x80000001, 0, {}).bit(0xC0000001, 0, EDX, 10),
+             .set(1, 0, {})
+             .set(7, 0, {})
+             .set(7, 1, {})
+             .set(0x80000001, 0, {})
+             .bit(0xC0000001, 0, EDX, 10),
          {"padlock"}},
         {"no Centaur range, extended range reaching 0xFFFFFFFF",
-         FakeCpu(7, 0xFFFFFFFF, 0x0000000D).set(1, 0, {}).set(7, 0, {}).set(7, 1, {}).set(0x80000001, 0, {}),
+         FakeCpu(7, 0xFFFFFFFF, 0x0000000D)
+             .set(1, 0, {})
+             .set(7, 0, {})
+             .set(7, 1, {})
+             .set(0x80000001, 0, {}),
          {}},
         {"no range beyond the standard one, all junk there",
-         FakeCpu(7, 0x0000000D, 0x0000000D).set(1, 0, {}).set(7, 0, {}).set(7, 1, {}), {}},
+         FakeCpu(7, 0x0000000D, 0x0000000D).set(1, 0, {}).set(7, 0, {}).set(7, 1, {}),
+         {}},
         {"every bit of every leaf set, no leaf 7",
-         FakeCpu(6, 0x80000001, 0xC0000001).set(1, 0, ones).set(0x80000001, 0, ones).set(0xC0000001, 0, ones),
-         {"3dnow", "3dnowext", "aes", "avx", "f16c", "fma3", "fma4", "mmx", "mmxext", "padlock", "pclmul",
-          "popcnt", "rdrand", "sse", "sse2", "sse3", "sse4_1", "sse4_2", "sse4a", "ssse3", "xop"}},
+         FakeCpu(6, 0x80000001, 0xC0000001)
+             .set(1, 0, ones)
+             .set(0x80000001, 0, ones)
+             .set(0xC0000001, 0, ones),
+         {"3dnow", "3dnowext", "aes",     "avx",    "f16c",   "fma3",   "fma4",
+          "mmx",   "mmxext",   "padlock", "pclmul", "popcnt", "rdrand", "sse",
+          "sse2",  "sse3",     "sse4_1",  "sse4_2", "sse4a",  "ssse3",  "xop"}},
     };
     for (ReportCase c : cases) {
         SCOPED_TRACE(c.what);
@@ -174,20 +199,57 @@ TEST(Report, ExecutesTheQueriesInOrderAndNothingMore) {
     const SequenceCase cases[] = {
         {"all ranges present",
          all_clear(),
-         {{0, 0}, {1, 0}, {0, 0}, {7, 0}, {0, 0}, {7, 1},
-          {EXT_BASE, 0}, {0x80000001, 0}, {CENTAUR_BASE, 0}, {0xC0000001, 0}}},
+         {{0, 0},
+          {1, 0},
+          {0, 0},
+          {7, 0},
+          {0, 0},
+          {7, 1},
+          {EXT_BASE, 0},
+          {0x80000001, 0},
+          {CENTAUR_BASE, 0},
+          {0xC0000001, 0}}},
         {"standard range below 7",
          FakeCpu(6, 0x80000001, 0xC0000001),
-         {{0, 0}, {1, 0}, {0, 0}, {0, 0}, {EXT_BASE, 0}, {0x80000001, 0}, {CENTAUR_BASE, 0}, {0xC0000001, 0}}},
+         {{0, 0},
+          {1, 0},
+          {0, 0},
+          {0, 0},
+          {EXT_BASE, 0},
+          {0x80000001, 0},
+          {CENTAUR_BASE, 0},
+          {0xC0000001, 0}}},
         {"standard range below 1",
          FakeCpu(0, 0x80000001, 0xC0000001),
-         {{0, 0}, {0, 0}, {0, 0}, {EXT_BASE, 0}, {0x80000001, 0}, {CENTAUR_BASE, 0}, {0xC0000001, 0}}},
+         {{0, 0},
+          {0, 0},
+          {0, 0},
+          {EXT_BASE, 0},
+          {0x80000001, 0},
+          {CENTAUR_BASE, 0},
+          {0xC0000001, 0}}},
         {"no extended leaf",
          FakeCpu(7, 0x80000000, 0xC0000001),
-         {{0, 0}, {1, 0}, {0, 0}, {7, 0}, {0, 0}, {7, 1}, {EXT_BASE, 0}, {CENTAUR_BASE, 0}, {0xC0000001, 0}}},
+         {{0, 0},
+          {1, 0},
+          {0, 0},
+          {7, 0},
+          {0, 0},
+          {7, 1},
+          {EXT_BASE, 0},
+          {CENTAUR_BASE, 0},
+          {0xC0000001, 0}}},
         {"no Centaur leaf",
          FakeCpu(7, 0x80000001, 0xC0000000),
-         {{0, 0}, {1, 0}, {0, 0}, {7, 0}, {0, 0}, {7, 1}, {EXT_BASE, 0}, {0x80000001, 0}, {CENTAUR_BASE, 0}}},
+         {{0, 0},
+          {1, 0},
+          {0, 0},
+          {7, 0},
+          {0, 0},
+          {7, 1},
+          {EXT_BASE, 0},
+          {0x80000001, 0},
+          {CENTAUR_BASE, 0}}},
         {"no leaf anywhere",
          FakeCpu(0, 0, 0),
          {{0, 0}, {0, 0}, {0, 0}, {EXT_BASE, 0}, {CENTAUR_BASE, 0}}},
@@ -203,9 +265,10 @@ TEST(Report, ExecutesTheQueriesInOrderAndNothingMore) {
 
 uint32_t run(FakeCpu &cpu, uint32_t leaf, uint32_t subleaf, Regs &regs) {
     active_cpu = &cpu;
-    const int got = subleaf == 0 ? run_cpuid(fake_cpuid, leaf, &regs[0], &regs[1], &regs[2], &regs[3])
-                                 : run_cpuid_count(fake_cpuid, leaf, subleaf, &regs[0], &regs[1],
-                                                   &regs[2], &regs[3]);
+    const int got =
+        subleaf == 0
+            ? run_cpuid(fake_cpuid, leaf, &regs[0], &regs[1], &regs[2], &regs[3])
+            : run_cpuid_count(fake_cpuid, leaf, subleaf, &regs[0], &regs[1], &regs[2], &regs[3]);
     active_cpu = nullptr;
     return got;
 }
@@ -219,7 +282,8 @@ TEST(Queries, BeyondTheTopReturnZeroAndStoreNothing) {
     } cases[] = {
         {"extended range ends at its base", FakeCpu(7, 0x80000000, 0xC0000001), 0x80000001, 0},
         {"no Centaur range", FakeCpu(7, 0x80000008, 0x0000000D), 0xC0000001, 0},
-        {"Centaur leaf against an extended top of 0xFFFFFFFF", FakeCpu(7, 0xFFFFFFFF, 0xC0000000), 0xC0000001, 0},
+        {"Centaur leaf against an extended top of 0xFFFFFFFF", FakeCpu(7, 0xFFFFFFFF, 0xC0000000),
+         0xC0000001, 0},
         {"standard range below 7", FakeCpu(6, 0x80000001, 0xC0000001), 7, 1},
         {"standard range of leaf 0 alone", FakeCpu(0, 0x80000001, 0xC0000001), 1, 0},
     };
@@ -240,7 +304,8 @@ TEST(Queries, TheTopLeafIsReadAndStoredInRegisterOrder) {
     EXPECT_EQ(regs, (Regs{1, 2, 3, 4}));
     EXPECT_EQ(run(cpu, 0xC0000001, 0, regs), 1u);
     EXPECT_EQ(regs, (Regs{5, 6, 7, 8}));
-    EXPECT_EQ(cpu.executed, (std::vector<Query>{{0, 0}, {7, 2}, {CENTAUR_BASE, 0}, {0xC0000001, 0}}));
+    EXPECT_EQ(cpu.executed,
+              (std::vector<Query>{{0, 0}, {7, 2}, {CENTAUR_BASE, 0}, {0xC0000001, 0}}));
 }
 
 TEST(Queries, NoLocationsStillExecutesBoth) {
