@@ -2,6 +2,7 @@
 // error and exit status compared exactly.
 
 #include "main.h"
+#include "process.h"
 #include "x86_internal.h"
 
 #include <gtest/gtest.h>
@@ -19,78 +20,10 @@ namespace {
 
 const std::string binary = TESSIVANE_BINARY;
 
-struct Outcome {
-    std::string out;
-    std::string err;
-    int status;
-};
-
-bool operator==(const Outcome &a, const Outcome &b) {
-    return a.out == b.out && a.err == b.err && a.status == b.status;
-}
-
-void PrintTo(const Outcome &o, std::ostream *os) {
-    *os << "{status " << o.status << ", stdout " << testing::PrintToString(o.out) << ", stderr "
-        << testing::PrintToString(o.err) << "}";
-}
-
-enum class Stdout { Pipe, DevFull, Closed };
-
-std::string drain(int fd) {
-    std::string text;
-    char buf[4096];
-    ssize_t n;
-    while ((n = read(fd, buf, sizeof buf)) > 0)
-        text.append(buf, static_cast<size_t>(n));
-    close(fd);
-    return text;
-}
-
-// Runs child() in a new process with standard output and error captured; its result is the exit
-// status.
-template <typename Child> Outcome in_child(Stdout mode, Child child) {
-    int out[2], err[2];
-    if (pipe(out) != 0 || pipe(err) != 0)
-        ADD_FAILURE() << "pipe: " << strerror(errno);
-    fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(err[1], 2);
-        if (mode == Stdout::Pipe) {
-            dup2(out[1], 1);
-        } else if (mode == Stdout::DevFull) {
-            const int full = open("/dev/full", O_WRONLY);
-            dup2(full, 1);
-            close(full);
-        } else {
-            close(1);
-        }
-        close(out[0]), close(out[1]), close(err[0]), close(err[1]);
-        _exit(child());
-    }
-    close(out[1]);
-    close(err[1]);
-    // Both outputs are far smaller than a pipe holds, so reading one after the other is safe.
-    Outcome o{drain(out[0]), drain(err[0]), -1};
-    int status = 0;
-    waitpid(pid, &status, 0);
-    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return o;
-}
-
 // Runs the program with argv[0] set to argv0 and the given arguments, in an empty environment.
-Outcome run(const std::string &argv0, std::vector<std::string> args, Stdout mode = Stdout::Pipe,
-            const std::string &path = binary) {
-    return in_child(mode, [&] {
-        std::vector<char *> argv{const_cast<char *>(argv0.c_str())};
-        for (std::string &arg : args)
-            argv.push_back(&arg[0]);
-        argv.push_back(nullptr);
-        char *envp[] = {nullptr};
-        execve(path.c_str(), argv.data(), envp);
-        perror("execve");
-        return 127;
-    });
+Outcome run(const std::string &argv0, std::vector<std::string> args, Stdout mode = Stdout::Pipe) {
+    args.insert(args.begin(), argv0);
+    return run_program(binary, args, mode);
 }
 
 std::string usage(const std::string &name) {
