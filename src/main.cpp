@@ -22,7 +22,13 @@ const char usage_text[] = "Usage: %s [options]\n"
                           "  -h, --help               print this help message\n"
                           "  -V, --version            print program version\n";
 
-const char version_text[] = "tessivane 16";
+// The build defines the version, from the one place it is written.
+#ifndef TESSIVANE_VERSION
+#error "TESSIVANE_VERSION is defined by the build"
+#endif
+const char version_text[] = "tessivane " TESSIVANE_VERSION;
+
+static_assert(sizeof usage_text - 1 == 130, "the usage text has 130 characters before filling");
 
 const char stray_operand_text[] = "%s: unexpected position parameter\n";
 

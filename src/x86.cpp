@@ -15,29 +15,6 @@
 #error "the feature table's assertions must stay active: do not define NDEBUG"
 #endif
 
-namespace {
-
-// Which register of which CPUID query a table row tests.
-enum check_type : uint32_t {
-    CHECK_SENTINEL = 0,       // the terminator row; never tested
-    CHECK_LEAF1_ECX = 1,      // leaf 1, ECX
-    CHECK_LEAF1_EDX = 2,      // leaf 1, EDX
-    CHECK_LEAF7_EBX = 3,      // leaf 7 subleaf 0, EBX
-    CHECK_LEAF7_ECX = 4,      // leaf 7 subleaf 0, ECX
-    CHECK_LEAF7_EDX = 5,      // leaf 7 subleaf 0, EDX
-    CHECK_LEAF7_SUB1_EAX = 6, // leaf 7 subleaf 1, EAX
-    CHECK_EXT1_ECX = 7,       // leaf 0x80000001, ECX
-    CHECK_EXT1_EDX = 8,       // leaf 0x80000001, EDX
-    CHECK_CENTAUR1_EDX = 9,   // leaf 0xC0000001, EDX
-    CHECK_MAX = 10,           // upper bound; no row has it
-};
-
-struct flag_info {
-    const char *name;
-    check_type type;
-    uint32_t mask;
-};
-
 // Sorted by name in strcmp order, which is the order of the report. A name announced by two
 // bits has two adjacent rows.
 // clang-format off
@@ -95,6 +72,8 @@ constexpr flag_info flags[] = {
     {nullptr,               CHECK_SENTINEL,       0         },
 };
 // clang-format on
+
+namespace {
 
 // Checks of the table made when it is compiled.
 

@@ -6,6 +6,32 @@
 #include <stdint.h>
 #include <stdio.h>
 
+// Which register of which CPUID query a table row tests.
+enum check_type : uint32_t {
+    CHECK_SENTINEL = 0,       // the terminator row; never tested
+    CHECK_LEAF1_ECX = 1,      // leaf 1, ECX
+    CHECK_LEAF1_EDX = 2,      // leaf 1, EDX
+    CHECK_LEAF7_EBX = 3,      // leaf 7 subleaf 0, EBX
+    CHECK_LEAF7_ECX = 4,      // leaf 7 subleaf 0, ECX
+    CHECK_LEAF7_EDX = 5,      // leaf 7 subleaf 0, EDX
+    CHECK_LEAF7_SUB1_EAX = 6, // leaf 7 subleaf 1, EAX
+    CHECK_EXT1_ECX = 7,       // leaf 0x80000001, ECX
+    CHECK_EXT1_EDX = 8,       // leaf 0x80000001, EDX
+    CHECK_CENTAUR1_EDX = 9,   // leaf 0xC0000001, EDX
+    CHECK_MAX = 10,           // upper bound; no row has it
+};
+
+// One row of the feature table: the name is printed when every bit of mask is set in the
+// register that type selects.
+struct flag_info {
+    const char *name;
+    check_type type;
+    uint32_t mask;
+};
+
+// The feature table, sorted by name, ended by a row whose name is null.
+extern const flag_info flags[];
+
 // Every CPUID execution goes through a routine of this type: EAX = leaf and ECX = subleaf in,
 // EAX, EBX, ECX and EDX out, in that order. The shipped program has exactly one, execute_cpuid,
 // which runs the instruction and keeps no state. The report and the range checks take it as an

@@ -189,9 +189,10 @@ TEST(Binary, LinksOnlyTheCLibrary) {
 #endif
     if (std::system("command -v readelf >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "readelf is not installed";
-    FILE *p = popen(("readelf -d '" + binary + "' 2>&1").c_str(), "r");
+    FILE *p = popen(("readelf -d -l '" + binary + "' 2>&1").c_str(), "r");
     ASSERT_NE(p, nullptr);
     std::vector<std::string> needed;
+    bool interpreter = false;
     char line[512];
     while (fgets(line, sizeof line, p) != nullptr) {
         const char *lib = strstr(line, "Shared library: [");
@@ -199,10 +200,19 @@ TEST(Binary, LinksOnlyTheCLibrary) {
             std::string name = lib + strlen("Shared library: [");
             needed.push_back(name.substr(0, name.find(']')));
         }
+        if (strstr(line, "INTERP") != nullptr)
+            interpreter = true;
     }
     ASSERT_EQ(pclose(p), 0);
+#ifdef TESSIVANE_STATIC
+    EXPECT_TRUE(needed.empty()) << "a static build needs " << testing::PrintToString(needed);
+    EXPECT_FALSE(interpreter) << "a static build asks for a dynamic loader";
+#else
+    EXPECT_TRUE(interpreter);
+    EXPECT_FALSE(needed.empty());
     for (const std::string &lib : needed)
         EXPECT_EQ(lib.rfind("libc.so", 0), 0u) << "needs " << lib;
+#endif
 }
 
 } // namespace

@@ -72,14 +72,17 @@ Outcome in_child(Stdout mode, const std::function<int()> &child) {
     return o;
 }
 
-Outcome run_program(const std::string &path, const std::vector<std::string> &args, Stdout mode) {
+Outcome run_program(const std::string &path, const std::vector<std::string> &args, Stdout mode,
+                    const std::vector<std::string> &env) {
     return in_child(mode, [&] {
-        std::vector<char *> argv;
+        std::vector<char *> argv, envp;
         for (const std::string &arg : args)
             argv.push_back(const_cast<char *>(arg.c_str()));
         argv.push_back(nullptr);
-        char *envp[] = {nullptr};
-        execve(path.c_str(), argv.data(), envp);
+        for (const std::string &var : env)
+            envp.push_back(const_cast<char *>(var.c_str()));
+        envp.push_back(nullptr);
+        execve(path.c_str(), argv.data(), envp.data());
         perror(("execve " + path).c_str());
         return 127;
     });

@@ -23,9 +23,10 @@ enum class Stdout { Pipe, DevFull, Closed };
 // Runs child() in a forked process; its result is the exit status.
 Outcome in_child(Stdout mode, const std::function<int()> &child);
 
-// Executes path with the given argument vector (argv[0] included) in an empty environment.
+// Executes path with the given argument vector (argv[0] included) in the given environment,
+// empty unless named.
 Outcome run_program(const std::string &path, const std::vector<std::string> &argv,
-                    Stdout mode = Stdout::Pipe);
+                    Stdout mode = Stdout::Pipe, const std::vector<std::string> &env = {});
 
 // The first executable called name in the directories of PATH, or "" where there is none.
 std::string find_in_path(const std::string &name);
