@@ -1,0 +1,4 @@
+// Baseline (a) for the start-up benchmark: a program that does nothing.
+int main() {
+    return 0;
+}
