@@ -161,7 +161,9 @@ static_assert(no_repeated_rows(), "two rows of one name test different bits");
 
 void execute_cpuid(uint32_t leaf, uint32_t subleaf, uint32_t regs[4]) {
     uint32_t eax, ebx, ecx, edx;
-    // volatile: every query is asked again, never taken from an earlier answer.
+    // volatile: every query is asked again, never taken from an earlier answer. EBX is named as
+    // an output, so that in 32-bit position-independent code, where EBX holds the GOT pointer,
+    // the compiler saves and restores it around the instruction.
     __asm__ volatile("cpuid"
                      : "=a"(eax), "=b"(ebx), "=c"(ecx), "=d"(edx)
                      : "a"(leaf), "c"(subleaf));
@@ -245,6 +247,35 @@ int print_flags(FILE *out, cpuid_fn *cpuid) {
     return 0;
 }
 
+#if defined(__i386__)
+int has_cpuid() {
+    // The ID bit, bit 21 of EFLAGS, can be changed exactly on processors that have CPUID.
+    uint32_t original, toggled;
+    __asm__ volatile("pushfl\n\t"
+                     "pushfl\n\t"
+                     "popl %0\n\t"
+                     "movl %0, %1\n\t"
+                     "xorl $0x00200000, %1\n\t"
+                     "pushl %1\n\t"
+                     "popfl\n\t"
+                     "pushfl\n\t"
+                     "popl %1\n\t"
+                     "popfl"
+                     : "=&r"(original), "=&r"(toggled)
+                     :
+                     : "cc");
+    return ((original ^ toggled) & 0x00200000u) != 0;
+}
+
+void no_cpuid(uint32_t, uint32_t, uint32_t regs[4]) {
+    regs[0] = regs[1] = regs[2] = regs[3] = 0;
+}
+#endif
+
 int print_flags() {
+#if defined(__i386__)
+    if (!has_cpuid())
+        return print_flags(stdout, no_cpuid);
+#endif
     return print_flags(stdout, execute_cpuid);
 }

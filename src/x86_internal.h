@@ -42,6 +42,14 @@ typedef void cpuid_fn(uint32_t leaf, uint32_t subleaf, uint32_t regs[4]);
 
 void execute_cpuid(uint32_t leaf, uint32_t subleaf, uint32_t regs[4]);
 
+#if defined(__i386__)
+// Some 486s have no CPUID, and executing it there kills the process: 32-bit builds first check
+// that the instruction exists, and where it does not, report through no_cpuid, which answers
+// every query, range tops included, with zeros, so that every leaf lies beyond its range.
+int has_cpuid();
+void no_cpuid(uint32_t leaf, uint32_t subleaf, uint32_t regs[4]);
+#endif
+
 // Read a leaf only when its range reaches it: 1 and the registers stored into each non-null
 // location, or 0 with every location left as it was. run_cpuid is for leaves without subleaves
 // and clears ECX for them.

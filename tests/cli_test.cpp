@@ -1,6 +1,7 @@
 // The command line, on the built program run as a separate process: standard output, standard
 // error and exit status compared exactly.
 
+#include "fake_cpu.h"
 #include "main.h"
 #include "process.h"
 #include "x86_internal.h"
@@ -23,7 +24,7 @@ const std::string binary = TESSIVANE_BINARY;
 // Runs the program with argv[0] set to argv0 and the given arguments, in an empty environment.
 Outcome run(const std::string &argv0, std::vector<std::string> args, Stdout mode = Stdout::Pipe) {
     args.insert(args.begin(), argv0);
-    return run_program(binary, args, mode);
+    return run_built(binary, args, mode);
 }
 
 std::string usage(const std::string &name) {
@@ -33,18 +34,6 @@ std::string usage(const std::string &name) {
            "Options:\n"
            "  -h, --help               print this help message\n"
            "  -V, --version            print program version\n";
-}
-
-// The line this processor gets from the report code itself.
-std::string report_line() {
-    char *text = nullptr;
-    size_t size = 0;
-    FILE *out = open_memstream(&text, &size);
-    print_flags(out, execute_cpuid);
-    fclose(out);
-    std::string line(text, size);
-    free(text);
-    return line;
 }
 
 // The option parser's own diagnostic; its wording belongs to the C library.
@@ -59,7 +48,7 @@ std::string diagnostic(const std::string &name, const std::string &glibc_text) {
 
 TEST(CommandLine, BehaviourTable) {
     const std::string n = binary;
-    const std::string report = report_line();
+    const std::string report = report_line(execute_cpuid);
     const std::string stray = n + ": unexpected position parameter\n";
     const struct {
         std::vector<std::string> args;
@@ -127,17 +116,13 @@ TEST(CommandLine, NameIsShownExactlyAsStarted) {
     const std::string relative = "../" + dir.substr(dir.rfind('/') + 1) + "/./tessivane";
     for (const std::string &name : {binary, relative, std::string("odd name/tessivane")}) {
         SCOPED_TRACE(name);
-        Outcome got = in_child(Stdout::Pipe, [&] {
-            if (chdir(dir.c_str()) != 0)
-                return 126;
-            char *argv[] = {const_cast<char *>(name.c_str()), const_cast<char *>("operand"),
-                            nullptr};
-            char *envp[] = {nullptr};
-            execve(name == relative ? relative.c_str() : binary.c_str(), argv, envp);
-            return 127;
-        });
-        EXPECT_EQ(got, (Outcome{"", name + ": unexpected position parameter\n" + usage(name), 1}));
-        EXPECT_EQ(run(name, {"--help"}), (Outcome{usage(name), "", 0}));
+        // Started from the program's own directory, through the relative path where that is the
+        // name.
+        const std::string path = name == relative ? relative : binary;
+        EXPECT_EQ(run_built(path, {name, "operand"}, Stdout::Pipe, dir),
+                  (Outcome{"", name + ": unexpected position parameter\n" + usage(name), 1}));
+        EXPECT_EQ(run_built(path, {name, "--help"}, Stdout::Pipe, dir),
+                  (Outcome{usage(name), "", 0}));
     }
 }
 

@@ -39,19 +39,24 @@ void fake_cpuid(uint32_t leaf, uint32_t subleaf, uint32_t regs[4]) {
         regs[i] = answer[i];
 }
 
-std::string report(FakeCpu &cpu) {
+std::string report_line(cpuid_fn *cpuid) {
     char *text = nullptr;
     size_t size = 0;
     FILE *out = open_memstream(&text, &size);
     if (out == nullptr)
         throw std::runtime_error("open_memstream failed");
-    active_cpu = &cpu;
-    const int status = print_flags(out, fake_cpuid);
-    active_cpu = nullptr;
+    const int status = print_flags(out, cpuid);
     fclose(out);
     std::string line(text, size);
     free(text);
     if (status != 0)
         throw std::runtime_error("print_flags returned " + std::to_string(status));
+    return line;
+}
+
+std::string report(FakeCpu &cpu) {
+    active_cpu = &cpu;
+    std::string line = report_line(fake_cpuid);
+    active_cpu = nullptr;
     return line;
 }

@@ -43,6 +43,9 @@ FakeCpu all_clear();
 // The report line that print_flags writes for cpu; cpu.executed gets the queries it made.
 std::string report(FakeCpu &cpu);
 
+// The report line that print_flags writes for the processor behind cpuid.
+std::string report_line(cpuid_fn *cpuid);
+
 // Execute CPUID on cpu, through the same routine the report uses.
 extern FakeCpu *active_cpu;
 void fake_cpuid(uint32_t leaf, uint32_t subleaf, uint32_t regs[4]);

@@ -42,9 +42,9 @@ TEST(Install, IntoAStagingDirectory) {
                                             destdir + "/opt/tv/share/man/man1/tessivane.1"}));
 
     const std::string installed = destdir + "/opt/tv/bin/tessivane";
-    EXPECT_EQ(run_program(installed, {installed, "--version"}),
+    EXPECT_EQ(run_built(installed, {installed, "--version"}),
               (Outcome{"tessivane " TESSIVANE_VERSION "\n", "", 0}));
-    EXPECT_EQ(run_program(installed, {"tessivane"}), run_program(TESSIVANE_BINARY, {"tessivane"}));
+    EXPECT_EQ(run_built(installed, {"tessivane"}), run_built(TESSIVANE_BINARY, {"tessivane"}));
 
     nftw(destdir.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
 }

@@ -88,7 +88,7 @@ TEST(ManualPage, TableMatchesTheProgramRowByRow) {
 
 TEST(ManualPage, VersionAgreesWithTheProgramAndTheProject) {
     const std::string version = "tessivane " TESSIVANE_VERSION;
-    EXPECT_EQ(run_program(TESSIVANE_BINARY, {"tessivane", "-V"}), (Outcome{version + "\n", "", 0}));
+    EXPECT_EQ(run_built(TESSIVANE_BINARY, {"tessivane", "-V"}), (Outcome{version + "\n", "", 0}));
     EXPECT_NE(manual_page().find("\n.Dq " + version + " ,\n"), std::string::npos)
         << "the manual's version line is not \"" << version << "\"";
 }

@@ -73,8 +73,12 @@ Outcome in_child(Stdout mode, const std::function<int()> &child) {
 }
 
 Outcome run_program(const std::string &path, const std::vector<std::string> &args, Stdout mode,
-                    const std::vector<std::string> &env) {
+                    const std::vector<std::string> &env, const std::string &cwd) {
     return in_child(mode, [&] {
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0) {
+            perror(("chdir " + cwd).c_str());
+            return 126;
+        }
         std::vector<char *> argv, envp;
         for (const std::string &arg : args)
             argv.push_back(const_cast<char *>(arg.c_str()));
@@ -86,6 +90,18 @@ Outcome run_program(const std::string &path, const std::vector<std::string> &arg
         perror(("execve " + path).c_str());
         return 127;
     });
+}
+
+Outcome run_built(const std::string &path, const std::vector<std::string> &argv, Stdout mode,
+                  const std::string &cwd) {
+#ifdef TESSIVANE_EMULATOR
+    // qemu's -0 sets the argv[0] that the emulated program sees.
+    std::vector<std::string> emulated{TESSIVANE_EMULATOR, "-0", argv.at(0), path};
+    emulated.insert(emulated.end(), argv.begin() + 1, argv.end());
+    return run_program(TESSIVANE_EMULATOR, emulated, mode, {}, cwd);
+#else
+    return run_program(path, argv, mode, {}, cwd);
+#endif
 }
 
 std::string find_in_path(const std::string &name) {

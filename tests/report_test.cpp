@@ -247,4 +247,22 @@ TEST(Queries, OnlyTheWantedLocationsAreStored) {
     EXPECT_EQ(edx, 0xDEADBEEFu);
 }
 
+#if defined(__i386__)
+TEST(NoCpuid, EveryQueryFailsAndTheLineIsEmpty) {
+    // A 486 without CPUID: the report still runs, through the same range checks, and announces
+    // nothing.
+    uint32_t regs[4] = {0xDEADBEEF, 0xDEADBEEF, 0xDEADBEEF, 0xDEADBEEF};
+    for (uint32_t leaf : {1u, 7u, 0x80000001u, 0xC0000001u})
+        EXPECT_EQ(run_cpuid(no_cpuid, leaf, &regs[0], &regs[1], &regs[2], &regs[3]), 0) << leaf;
+    EXPECT_EQ(run_cpuid_count(no_cpuid, 7, 1, &regs[0], &regs[1], &regs[2], &regs[3]), 0);
+    EXPECT_EQ(regs[0] & regs[1] & regs[2] & regs[3], 0xDEADBEEFu);
+
+    EXPECT_EQ(report_line(no_cpuid), "CPU_FLAGS_X86:\n");
+}
+
+TEST(NoCpuid, TheCheckFindsTheInstructionWhereItExists) {
+    EXPECT_EQ(has_cpuid(), 1);
+}
+#endif
+
 } // namespace
