@@ -1,10 +1,8 @@
 #include "main.h"
 #include "x86.h"
 
-#include <errno.h>
 #include <getopt.h>
 #include <stdio.h>
-#include <string.h>
 
 namespace {
 
@@ -38,8 +36,9 @@ const char stray_operand_text[] = "%s: unexpected position parameter\n";
 int finish_output(const char *name, int status) {
     if (fflush(stdout) == 0 && !ferror(stdout))
         return status;
-    const int error = errno;
-    fprintf(stderr, "%s: write error: %s\n", name, strerror(error));
+    // perror adds ": " and the reason that errno holds from the failed write.
+    fprintf(stderr, "%s: ", name);
+    perror("write error");
     return 1;
 }
 
