@@ -221,19 +221,21 @@ int print_flags(FILE *out, cpuid_fn *cpuid) {
         assert(flags[i].type <= CHECK_MAX);
         int have = 0;
         uint32_t reg = 0;
+        // clang-format off
         switch (flags[i].type) {
         case CHECK_SENTINEL: assert(0 && "CHECK_SENTINEL reached"); break;
-        case CHECK_LEAF1_ECX: have = have_leaf1, reg = leaf1_ecx; break;
-        case CHECK_LEAF1_EDX: have = have_leaf1, reg = leaf1_edx; break;
-        case CHECK_LEAF7_EBX: have = have_leaf7, reg = leaf7_ebx; break;
-        case CHECK_LEAF7_ECX: have = have_leaf7, reg = leaf7_ecx; break;
-        case CHECK_LEAF7_EDX: have = have_leaf7, reg = leaf7_edx; break;
-        case CHECK_LEAF7_SUB1_EAX: have = have_leaf7_sub1, reg = leaf7_sub1_eax; break;
-        case CHECK_EXT1_ECX: have = have_ext1, reg = ext1_ecx; break;
-        case CHECK_EXT1_EDX: have = have_ext1, reg = ext1_edx; break;
-        case CHECK_CENTAUR1_EDX: have = have_centaur1, reg = centaur1_edx; break;
+        case CHECK_LEAF1_ECX: have = have_leaf1; reg = leaf1_ecx; break;
+        case CHECK_LEAF1_EDX: have = have_leaf1; reg = leaf1_edx; break;
+        case CHECK_LEAF7_EBX: have = have_leaf7; reg = leaf7_ebx; break;
+        case CHECK_LEAF7_ECX: have = have_leaf7; reg = leaf7_ecx; break;
+        case CHECK_LEAF7_EDX: have = have_leaf7; reg = leaf7_edx; break;
+        case CHECK_LEAF7_SUB1_EAX: have = have_leaf7_sub1; reg = leaf7_sub1_eax; break;
+        case CHECK_EXT1_ECX: have = have_ext1; reg = ext1_ecx; break;
+        case CHECK_EXT1_EDX: have = have_ext1; reg = ext1_edx; break;
+        case CHECK_CENTAUR1_EDX: have = have_centaur1; reg = centaur1_edx; break;
         case CHECK_MAX: assert(0 && "CHECK_MAX reached"); break;
         }
+        // clang-format on
         if (!have || (reg & flags[i].mask) != flags[i].mask)
             continue;
         // Rows of one name are adjacent: the name is printed at the first of them that is set.

@@ -1,5 +1,6 @@
-// The manual page against the program: its table of extensions row by row against the feature
-// table, and its version line against the program's and the project's.
+// The documentation against the program: the tables of extensions in the manual page and the
+// README row by row against the feature table, and the manual's version line against the
+// program's and the project's.
 
 #include "process.h"
 #include "x86_internal.h"
@@ -76,14 +77,56 @@ Row as_written(const flag_info &row) {
     return r;
 }
 
-TEST(ManualPage, TableMatchesTheProgramRowByRow) {
-    std::vector<Row> program;
+// The program's table as the documentation writes it.
+std::vector<Row> program_rows() {
+    std::vector<Row> rows;
     for (size_t i = 0; flags[i].name != nullptr; ++i)
-        program.push_back(as_written(flags[i]));
-    const std::vector<Row> manual = manual_rows();
-    ASSERT_EQ(manual.size(), program.size());
+        rows.push_back(as_written(flags[i]));
+    return rows;
+}
+
+void expect_same_rows(const std::vector<Row> &documented) {
+    const std::vector<Row> program = program_rows();
+    ASSERT_EQ(documented.size(), program.size());
     for (size_t i = 0; i < program.size(); ++i)
-        EXPECT_EQ(manual[i], program[i]) << "row " << i + 1;
+        EXPECT_EQ(documented[i], program[i]) << "row " << i + 1;
+}
+
+TEST(ManualPage, TableMatchesTheProgramRowByRow) {
+    expect_same_rows(manual_rows());
+}
+
+// The rows of the table in the README's section on the names:
+// "| `name` | leaf | subleaf | register | bit |", where the subleaf of a leaf without subleaves
+// is an em dash.
+std::vector<Row> readme_rows() {
+    std::ifstream in(README);
+    std::vector<Row> rows;
+    std::string line;
+    bool in_section = false;
+    while (std::getline(in, line)) {
+        if (line.rfind("## ", 0) == 0)
+            in_section = line == "## The names";
+        if (!in_section || line.rfind("| `", 0) != 0)
+            continue;
+        std::vector<std::string> cells;
+        std::istringstream fields(line.substr(1));
+        std::string cell;
+        while (std::getline(fields, cell, '|'))
+            cells.push_back(cell.substr(1, cell.size() - 2));
+        if (cells.size() != 5 || cells[0].size() < 2) {
+            ADD_FAILURE() << "unreadable README row: " << line;
+            continue;
+        }
+        const std::string subleaf = cells[2] == "\u2014" /* em dash */ ? "\\(em" : cells[2];
+        rows.push_back(
+            {cells[0].substr(1, cells[0].size() - 2), cells[1], subleaf, cells[3], cells[4]});
+    }
+    return rows;
+}
+
+TEST(Readme, TableMatchesTheProgramRowByRow) {
+    expect_same_rows(readme_rows());
 }
 
 TEST(ManualPage, VersionAgreesWithTheProgramAndTheProject) {
