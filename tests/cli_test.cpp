@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -169,9 +168,10 @@ TEST(Binary, LinksOnlyTheCLibrary) {
 #ifdef TESSIVANE_SANITIZED
     GTEST_SKIP() << "sanitizer runtimes bring libraries of their own";
 #endif
-    if (std::system("command -v readelf >/dev/null 2>&1") != 0)
+    const std::string readelf = find_in_path("readelf");
+    if (readelf.empty())
         GTEST_SKIP() << "readelf is not installed";
-    FILE *p = popen(("readelf -d -l '" + binary + "' 2>&1").c_str(), "r");
+    FILE *p = popen(("'" + readelf + "' -d -l '" + binary + "' 2>&1").c_str(), "r");
     ASSERT_NE(p, nullptr);
     std::vector<std::string> needed;
     bool interpreter = false;
